@@ -30,7 +30,7 @@ std::vector<std::uint8_t> FlatTga(int width, int height, D3DCOLOR argb) {
         0,
         0,
         0,
-        0, // colour map specification (unused)
+        0, // colour map fields (unused)
         0,
         0,
         0,
