@@ -1,6 +1,8 @@
 // The system's audio library: the seven calls over SDL2_mixer, which decodes and plays the music.
 #include "audio/AudioLibrary.h"
 
+#include "platform/FileSystem.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -15,9 +17,11 @@ constexpr int kDefaultDevice = -1;
 constexpr int kChannels = 2;
 constexpr int kBufferFrames = 2048;
 
-// The one place a stream's file is opened; the name is used exactly as given.
+// A stream's file, opened like every file of the program: backslashes and letter case in the
+// name are resolved, so "data\demo.mp3" finds data/demo.mp3.
 SDL_RWops* OpenStreamFile(const char* path) {
-    return SDL_RWFromFile(path, "rb");
+    std::FILE* file = OpenFile(path, "rb");
+    return file != nullptr ? SDL_RWFromFP(file, SDL_TRUE) : nullptr;
 }
 
 // Owns the SDL audio subsystem and the mixer while the output is open, and every stream it

@@ -17,8 +17,8 @@ public:
     MusicPlayer(const MusicPlayer&) = delete;
     MusicPlayer& operator=(const MusicPlayer&) = delete;
 
-    // Creates the stream on the file at `path` (used as given) and starts the library's output;
-    // false when the library is not initialised or the stream cannot be created.
+    // Creates the stream on the file `path` (backslashes and letter case resolved) and starts the
+    // library's output; false when the library is not initialised or the stream cannot be made.
     bool Load(const char* path);
     // Starts the stream, looping; false, calling nothing, when there is no stream.
     bool Play();

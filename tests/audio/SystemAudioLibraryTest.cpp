@@ -201,6 +201,26 @@ TEST_F(SystemAudioLibraryTest, StreamFromAnMp3AcceptsOnlyWhatItCanHonour) {
     EXPECT_EQ(library.BASS_ChannelSetSync(second, 2, 0, nullptr, nullptr), 0u);
 }
 
+TEST_F(SystemAudioLibraryTest, StreamNameIsResolvedLikeEveryFileOfTheProgram) {
+    // The demo names its music "data\\demo.mp3"; on a case-sensitive system with '/' separators
+    // the file is still found through backslashes and letter case.
+    UseAudioDriver("dummy");
+    const std::vector<unsigned char> mp3 = EncodeTone();
+    ASSERT_FALSE(mp3.empty());
+    TempFile tone("Tone.mp3");
+    tone.Write(mp3);
+    ASSERT_NE(library.BASS_Init(-1, 44100, 16, nullptr), 0);
+
+    std::string name = tone.path.parent_path().string() + "\\" + tone.path.filename().string();
+    for (char& c : name) {
+        if (c == 'T' || c == 'o' || c == 'n' || c == 'e') {
+            c = static_cast<char>(c ^ 0x20); // swap the letter case of the file's own name
+        }
+    }
+    SCOPED_TRACE(name);
+    EXPECT_NE(library.BASS_StreamCreateFile(0, name.c_str(), 0, 0, 0), 0u);
+}
+
 TEST_F(SystemAudioLibraryTest, PlayerWithoutASoundDeviceStaysSilent) {
     UseAudioDriver("no-such-driver");
     const std::vector<unsigned char> mp3 = EncodeTone();
