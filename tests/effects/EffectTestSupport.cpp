@@ -129,3 +129,19 @@ ScreenPoint MapTexel(const std::vector<QuadVertex>& quad, double x, double y, do
     return {quad[0].x + u * (quad[1].x - quad[0].x) + v * (quad[3].x - quad[0].x),
             quad[0].y + u * (quad[1].y - quad[0].y) + v * (quad[3].y - quad[0].y)};
 }
+
+void ExpectDemoPictureLoad(const FileExLoad& load, const char* fileName, IDirect3DDevice8* device) {
+    EXPECT_EQ(load.fileName, fileName);
+    EXPECT_EQ(load.device, device);
+    EXPECT_EQ(load.width, 0u);
+    EXPECT_EQ(load.height, 0u);
+    EXPECT_EQ(load.mipLevels, 0u);
+    EXPECT_EQ(load.usage, 0u);
+    EXPECT_EQ(load.format, D3DFMT_UNKNOWN);
+    EXPECT_EQ(load.pool, D3DPOOL_DEFAULT);
+    EXPECT_EQ(load.filter, 1u);
+    EXPECT_EQ(load.mipFilter, 0xFFFFFFFFu);
+    EXPECT_EQ(load.colorKey, 0u);
+    EXPECT_EQ(load.srcInfo, nullptr);
+    EXPECT_EQ(load.palette, nullptr);
+}

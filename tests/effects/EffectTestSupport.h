@@ -37,6 +37,11 @@ struct FileExLoad {
     PALETTEENTRY* palette;
 };
 
+// Checks one LoadFromFileEx call against the arguments every picture of the demo is loaded with:
+// the file, the device, then 0, 0, 0, 0, D3DFMT_UNKNOWN, D3DPOOL_DEFAULT, D3DX_FILTER_NONE,
+// D3DX_DEFAULT, colour key 0, no picture information and no palette.
+void ExpectDemoPictureLoad(const FileExLoad& load, const char* fileName, IDirect3DDevice8* device);
+
 // A Sprite that remembers its constructor colour, its LoadFromFileEx calls and the state of every
 // Draw, and otherwise behaves as a Sprite.
 class RecordingSprite : public Sprite {

@@ -33,20 +33,7 @@ TEST_F(SpiralZoomEffectTest, LoadMakesAnOpaqueWhitePictureOfBack002JpgUnscaled) 
         EXPECT_EQ(channel, 255);
     }
     ASSERT_EQ(effect.picture->loads.size(), 1u);
-    const FileExLoad& load = effect.picture->loads[0];
-    EXPECT_EQ(load.fileName, "data\\back002.jpg");
-    EXPECT_EQ(load.device, device.Get());
-    EXPECT_EQ(load.width, 0u);
-    EXPECT_EQ(load.height, 0u);
-    EXPECT_EQ(load.mipLevels, 0u);
-    EXPECT_EQ(load.usage, 0u);
-    EXPECT_EQ(load.format, D3DFMT_UNKNOWN);
-    EXPECT_EQ(load.pool, D3DPOOL_DEFAULT);
-    EXPECT_EQ(load.filter, 1u);
-    EXPECT_EQ(load.mipFilter, 0xFFFFFFFFu);
-    EXPECT_EQ(load.colorKey, 0u);
-    EXPECT_EQ(load.srcInfo, nullptr);
-    EXPECT_EQ(load.palette, nullptr);
+    ExpectDemoPictureLoad(effect.picture->loads[0], "data\\back002.jpg", device.Get());
 }
 
 TEST_F(SpiralZoomEffectTest, EveryLayerFollowsItsZoomFactor) {
