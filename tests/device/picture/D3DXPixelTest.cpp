@@ -1,5 +1,6 @@
 // The utility layer's textures and sprites on the headless device (a device that needs
 // power-of-two textures, as the program's does), checked by the pixels they draw.
+#include "DeviceSnapshot.h"
 #include "device/D3DXSprite.h"
 #include "device/D3DXTexture.h"
 #include "device/DeviceOptions.h"
@@ -162,71 +163,6 @@ std::optional<D3DCOLOR> QuadrantColourOver(double x0, double y0, double x1, doub
         return std::nullopt;
     }
     return kQuadrant[bottom ? 1 : 0][right ? 1 : 0];
-}
-
-// Render states and texture stage states as the device reports them, and the bound textures and
-// vertex shader: what a sprite must leave as it found it.
-struct StateSnapshot {
-    std::map<DWORD, DWORD> renderStates;
-    std::map<std::pair<DWORD, DWORD>, DWORD> stageStates;
-    std::vector<IDirect3DBaseTexture8*> textures;
-    DWORD vertexShader = 0;
-};
-
-StateSnapshot TakeSnapshot(IDirect3DDevice8* device) {
-    StateSnapshot s;
-    for (DWORD state = 0; state < 256; ++state) {
-        DWORD value = 0;
-        if (SUCCEEDED(device->GetRenderState(static_cast<D3DRENDERSTATETYPE>(state), &value))) {
-            s.renderStates[state] = value;
-        }
-    }
-    for (DWORD stage = 0; stage < 8; ++stage) {
-        for (DWORD type = 0; type < 32; ++type) {
-            DWORD value = 0;
-            if (SUCCEEDED(device->GetTextureStageState(
-                    stage, static_cast<D3DTEXTURESTAGESTATETYPE>(type), &value))) {
-                s.stageStates[{stage, type}] = value;
-            }
-        }
-        IDirect3DBaseTexture8* texture = nullptr;
-        device->GetTexture(stage, &texture);
-        s.textures.push_back(texture);
-        if (texture) {
-            texture->Release(); // only the address is compared
-        }
-    }
-    device->GetVertexShader(&s.vertexShader);
-    return s;
-}
-
-// Every difference between two snapshots, one per line; empty when they agree.
-std::string Differences(const StateSnapshot& before, const StateSnapshot& after) {
-    std::ostringstream out;
-    for (const auto& [state, value] : before.renderStates) {
-        const auto it = after.renderStates.find(state);
-        if (it == after.renderStates.end() || it->second != value) {
-            out << "render state " << state << " was " << value << ", now "
-                << (it == after.renderStates.end() ? 0 : it->second) << "\n";
-        }
-    }
-    for (const auto& [key, value] : before.stageStates) {
-        const auto it = after.stageStates.find(key);
-        if (it == after.stageStates.end() || it->second != value) {
-            out << "stage " << key.first << " state " << key.second << " was " << value << ", now "
-                << (it == after.stageStates.end() ? 0 : it->second) << "\n";
-        }
-    }
-    for (std::size_t stage = 0; stage < before.textures.size(); ++stage) {
-        if (before.textures[stage] != after.textures[stage]) {
-            out << "texture of stage " << stage << " changed\n";
-        }
-    }
-    if (before.vertexShader != after.vertexShader) {
-        out << "vertex shader was " << before.vertexShader << ", now " << after.vertexShader
-            << "\n";
-    }
-    return out.str();
 }
 
 class D3DXPixels : public HeadlessDeviceTest {
@@ -599,7 +535,7 @@ TEST_F(D3DXPixels, BeginTwiceFailsAndEndPutsBackEveryCallerState) {
     }
     ASSERT_EQ(device->SetTexture(0, callerTexture.Get()), D3D_OK);
     ASSERT_EQ(device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE), D3D_OK);
-    const StateSnapshot before = TakeSnapshot(device.Get());
+    const DeviceSnapshot before = Snapshot(device.Get());
 
     // The sprite's own quad ignores all of it: its pixels are its texels.
     constexpr D3DCOLOR spriteTexel = 0xFFC02040;
@@ -612,7 +548,7 @@ TEST_F(D3DXPixels, BeginTwiceFailsAndEndPutsBackEveryCallerState) {
               D3D_OK);
     EXPECT_EQ(sprite->End(), D3D_OK);
     EXPECT_EQ(sprite->End(), E_FAIL);
-    const std::string changed = Differences(before, TakeSnapshot(device.Get()));
+    const std::string changed = Differences(before, Snapshot(device.Get()));
     EXPECT_TRUE(changed.empty()) << changed;
 
     // And the caller's states are in force again. With the depth test passing nothing, a quad
@@ -644,9 +580,9 @@ TEST_F(D3DXPixels, EndWithoutBeginFailsAndPutsNothingBack) {
     ASSERT_EQ(sprite->Begin(), D3D_OK);
     ASSERT_EQ(sprite->End(), D3D_OK);
     ASSERT_EQ(device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW), D3D_OK);
-    const StateSnapshot before = TakeSnapshot(device.Get());
+    const DeviceSnapshot before = Snapshot(device.Get());
     EXPECT_EQ(sprite->End(), E_FAIL);
-    const std::string changed = Differences(before, TakeSnapshot(device.Get()));
+    const std::string changed = Differences(before, Snapshot(device.Get()));
     EXPECT_TRUE(changed.empty()) << changed;
 
     ClearTo(kMagenta);

@@ -1,6 +1,7 @@
 // The utility layer's sprite object, by the calls it makes on the call-recording device.
 #include "device/D3DXSprite.h"
 #include "D3DXTestSupport.h"
+#include "DeviceSnapshot.h"
 
 #include <gtest/gtest.h>
 
@@ -15,50 +16,6 @@
 namespace {
 
 constexpr DWORD kSpriteFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-
-// Every render state and texture stage state the device answers for, the texture and vertex
-// shader, and stream 0: what a sprite must leave as it found it.
-struct DeviceSnapshot {
-    std::map<DWORD, DWORD> renderStates;
-    std::map<std::pair<DWORD, DWORD>, DWORD> stageStates;
-    std::vector<IDirect3DBaseTexture8*> textures;
-    DWORD vertexShader = 0;
-    IDirect3DVertexBuffer8* stream0 = nullptr;
-    UINT stride0 = 0;
-
-    friend bool operator==(const DeviceSnapshot&, const DeviceSnapshot&) = default;
-};
-
-DeviceSnapshot Snapshot(IDirect3DDevice8* device) {
-    DeviceSnapshot s;
-    for (DWORD state = 0; state < 256; ++state) {
-        DWORD value = 0;
-        if (SUCCEEDED(device->GetRenderState(static_cast<D3DRENDERSTATETYPE>(state), &value))) {
-            s.renderStates[state] = value;
-        }
-    }
-    for (DWORD stage = 0; stage < 8; ++stage) {
-        for (DWORD type = 0; type < 64; ++type) {
-            DWORD value = 0;
-            if (SUCCEEDED(device->GetTextureStageState(
-                    stage, static_cast<D3DTEXTURESTAGESTATETYPE>(type), &value))) {
-                s.stageStates[{stage, type}] = value;
-            }
-        }
-        IDirect3DBaseTexture8* texture = nullptr;
-        device->GetTexture(stage, &texture);
-        s.textures.push_back(texture);
-        if (texture) {
-            texture->Release(); // the snapshot only compares addresses
-        }
-    }
-    device->GetVertexShader(&s.vertexShader);
-    device->GetStreamSource(0, &s.stream0, &s.stride0);
-    if (s.stream0) {
-        s.stream0->Release();
-    }
-    return s;
-}
 
 // The four vertices of the last DrawPrimitiveUP call.
 struct Vertex {
