@@ -10,6 +10,15 @@
 #include "device/MemoryTexture.h"
 #include "device/TextureFormat.h"
 
+// Logs a call unless recording is paused; the arguments are not even formed while it is, so a
+// paused device allocates nothing for the calls it carries out.
+#define DEMO_RECORD(recorder, ...)                                                                 \
+    do {                                                                                           \
+        if ((recorder).IsRecording()) {                                                            \
+            (recorder).Log(__VA_ARGS__);                                                           \
+        }                                                                                          \
+    } while (false)
+
 namespace {
 
 // What a pointer argument points to, or null.
@@ -55,18 +64,18 @@ public:
 
     HRESULT GetDesc(D3DSURFACE_DESC* pDesc) override {
         const HRESULT hr = MemorySurface::GetDesc(pDesc);
-        Recorder(Device()).Log(this, "IDirect3DSurface8::GetDesc", {Out(hr, pDesc)}, hr);
+        DEMO_RECORD(Recorder(Device()), this, "IDirect3DSurface8::GetDesc", {Out(hr, pDesc)}, hr);
         return hr;
     }
     HRESULT LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) override {
         const HRESULT hr = MemorySurface::LockRect(pLockedRect, pRect, Flags);
-        Recorder(Device()).Log(this, "IDirect3DSurface8::LockRect",
-                               {static_cast<const void*>(pLockedRect), Pointee(pRect), Flags}, hr);
+        DEMO_RECORD(Recorder(Device()), this, "IDirect3DSurface8::LockRect",
+                    {static_cast<const void*>(pLockedRect), Pointee(pRect), Flags}, hr);
         return hr;
     }
     HRESULT UnlockRect() override {
         const HRESULT hr = MemorySurface::UnlockRect();
-        Recorder(Device()).Log(this, "IDirect3DSurface8::UnlockRect", {}, hr);
+        DEMO_RECORD(Recorder(Device()), this, "IDirect3DSurface8::UnlockRect", {}, hr);
         return hr;
     }
 };
@@ -79,32 +88,31 @@ public:
 
     DWORD GetLevelCount() override {
         const DWORD count = MemoryTexture::GetLevelCount();
-        Recorder(Device()).Log(this, "IDirect3DTexture8::GetLevelCount", {}, count);
+        DEMO_RECORD(Recorder(Device()), this, "IDirect3DTexture8::GetLevelCount", {}, count);
         return count;
     }
     HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) override {
         const HRESULT hr = MemoryTexture::GetLevelDesc(Level, pDesc);
-        Recorder(Device()).Log(this, "IDirect3DTexture8::GetLevelDesc", {Level, Out(hr, pDesc)},
-                               hr);
+        DEMO_RECORD(Recorder(Device()), this, "IDirect3DTexture8::GetLevelDesc",
+                    {Level, Out(hr, pDesc)}, hr);
         return hr;
     }
     HRESULT GetSurfaceLevel(UINT Level, IDirect3DSurface8** ppSurfaceLevel) override {
         const HRESULT hr = MemoryTexture::GetSurfaceLevel(Level, ppSurfaceLevel);
-        Recorder(Device()).Log(this, "IDirect3DTexture8::GetSurfaceLevel",
-                               {Level, OutObject(hr, ppSurfaceLevel)}, hr);
+        DEMO_RECORD(Recorder(Device()), this, "IDirect3DTexture8::GetSurfaceLevel",
+                    {Level, OutObject(hr, ppSurfaceLevel)}, hr);
         return hr;
     }
     HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
                      DWORD Flags) override {
         const HRESULT hr = MemoryTexture::LockRect(Level, pLockedRect, pRect, Flags);
-        Recorder(Device()).Log(
-            this, "IDirect3DTexture8::LockRect",
-            {Level, static_cast<const void*>(pLockedRect), Pointee(pRect), Flags}, hr);
+        DEMO_RECORD(Recorder(Device()), this, "IDirect3DTexture8::LockRect",
+                    {Level, static_cast<const void*>(pLockedRect), Pointee(pRect), Flags}, hr);
         return hr;
     }
     HRESULT UnlockRect(UINT Level) override {
         const HRESULT hr = MemoryTexture::UnlockRect(Level);
-        Recorder(Device()).Log(this, "IDirect3DTexture8::UnlockRect", {Level}, hr);
+        DEMO_RECORD(Recorder(Device()), this, "IDirect3DTexture8::UnlockRect", {Level}, hr);
         return hr;
     }
 
@@ -121,19 +129,19 @@ public:
 
     HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) override {
         const HRESULT hr = MemoryVertexBuffer::Lock(OffsetToLock, SizeToLock, ppbData, Flags);
-        Recorder(Device()).Log(this, "IDirect3DVertexBuffer8::Lock",
-                               {OffsetToLock, SizeToLock, static_cast<const void*>(ppbData), Flags},
-                               hr);
+        DEMO_RECORD(Recorder(Device()), this, "IDirect3DVertexBuffer8::Lock",
+                    {OffsetToLock, SizeToLock, static_cast<const void*>(ppbData), Flags}, hr);
         return hr;
     }
     HRESULT Unlock() override {
         const HRESULT hr = MemoryVertexBuffer::Unlock();
-        Recorder(Device()).Log(this, "IDirect3DVertexBuffer8::Unlock", {}, hr);
+        DEMO_RECORD(Recorder(Device()), this, "IDirect3DVertexBuffer8::Unlock", {}, hr);
         return hr;
     }
     HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) override {
         const HRESULT hr = MemoryVertexBuffer::GetDesc(pDesc);
-        Recorder(Device()).Log(this, "IDirect3DVertexBuffer8::GetDesc", {Out(hr, pDesc)}, hr);
+        DEMO_RECORD(Recorder(Device()), this, "IDirect3DVertexBuffer8::GetDesc", {Out(hr, pDesc)},
+                    hr);
         return hr;
     }
 };
@@ -144,19 +152,19 @@ public:
 
     HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) override {
         const HRESULT hr = MemoryIndexBuffer::Lock(OffsetToLock, SizeToLock, ppbData, Flags);
-        Recorder(Device()).Log(this, "IDirect3DIndexBuffer8::Lock",
-                               {OffsetToLock, SizeToLock, static_cast<const void*>(ppbData), Flags},
-                               hr);
+        DEMO_RECORD(Recorder(Device()), this, "IDirect3DIndexBuffer8::Lock",
+                    {OffsetToLock, SizeToLock, static_cast<const void*>(ppbData), Flags}, hr);
         return hr;
     }
     HRESULT Unlock() override {
         const HRESULT hr = MemoryIndexBuffer::Unlock();
-        Recorder(Device()).Log(this, "IDirect3DIndexBuffer8::Unlock", {}, hr);
+        DEMO_RECORD(Recorder(Device()), this, "IDirect3DIndexBuffer8::Unlock", {}, hr);
         return hr;
     }
     HRESULT GetDesc(D3DINDEXBUFFER_DESC* pDesc) override {
         const HRESULT hr = MemoryIndexBuffer::GetDesc(pDesc);
-        Recorder(Device()).Log(this, "IDirect3DIndexBuffer8::GetDesc", {Out(hr, pDesc)}, hr);
+        DEMO_RECORD(Recorder(Device()), this, "IDirect3DIndexBuffer8::GetDesc", {Out(hr, pDesc)},
+                    hr);
         return hr;
     }
 };
@@ -255,48 +263,48 @@ MemoryIndexBuffer* RecordingDevice::NewIndexBuffer(UINT length, DWORD usage, D3D
 
 HRESULT RecordingDevice::TestCooperativeLevel() {
     const HRESULT hr = BaseDevice::TestCooperativeLevel();
-    Log(this, "TestCooperativeLevel", {}, hr);
+    DEMO_RECORD(*this, this, "TestCooperativeLevel", {}, hr);
     return hr;
 }
 
 UINT RecordingDevice::GetAvailableTextureMem() {
     const UINT bytes = BaseDevice::GetAvailableTextureMem();
-    Log(this, "GetAvailableTextureMem", {}, bytes);
+    DEMO_RECORD(*this, this, "GetAvailableTextureMem", {}, bytes);
     return bytes;
 }
 
 HRESULT RecordingDevice::GetDirect3D(IDirect3D8** ppD3D8) {
     const HRESULT hr = BaseDevice::GetDirect3D(ppD3D8);
-    Log(this, "GetDirect3D", {OutObject(hr, ppD3D8)}, hr);
+    DEMO_RECORD(*this, this, "GetDirect3D", {OutObject(hr, ppD3D8)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::GetDeviceCaps(D3DCAPS8* pCaps) {
     const HRESULT hr = BaseDevice::GetDeviceCaps(pCaps);
-    Log(this, "GetDeviceCaps", {static_cast<const void*>(pCaps)}, hr);
+    DEMO_RECORD(*this, this, "GetDeviceCaps", {static_cast<const void*>(pCaps)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::GetDisplayMode(D3DDISPLAYMODE* pMode) {
     const HRESULT hr = BaseDevice::GetDisplayMode(pMode);
-    Log(this, "GetDisplayMode", {static_cast<const void*>(pMode)}, hr);
+    DEMO_RECORD(*this, this, "GetDisplayMode", {static_cast<const void*>(pMode)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* pParameters) {
     const HRESULT hr = BaseDevice::GetCreationParameters(pParameters);
-    Log(this, "GetCreationParameters", {static_cast<const void*>(pParameters)}, hr);
+    DEMO_RECORD(*this, this, "GetCreationParameters", {static_cast<const void*>(pParameters)}, hr);
     return hr;
 }
 
 void RecordingDevice::SetCursorPosition(UINT XScreenSpace, UINT YScreenSpace, DWORD Flags) {
     BaseDevice::SetCursorPosition(XScreenSpace, YScreenSpace, Flags);
-    Log(this, "SetCursorPosition", {XScreenSpace, YScreenSpace, Flags}, 0);
+    DEMO_RECORD(*this, this, "SetCursorPosition", {XScreenSpace, YScreenSpace, Flags}, 0);
 }
 
 BOOL RecordingDevice::ShowCursor(BOOL bShow) {
     const BOOL previous = BaseDevice::ShowCursor(bShow);
-    Log(this, "ShowCursor", {bShow}, previous);
+    DEMO_RECORD(*this, this, "ShowCursor", {bShow}, previous);
     return previous;
 }
 
@@ -304,10 +312,11 @@ HRESULT RecordingDevice::Present(const RECT* pSourceRect, const RECT* pDestRect,
                                  HWND hDestWindowOverride, const RGNDATA* pDirtyRegion) {
     const HRESULT hr =
         BaseDevice::Present(pSourceRect, pDestRect, hDestWindowOverride, pDirtyRegion);
-    Log(this, "Present",
-        {Pointee(pSourceRect), Pointee(pDestRect), static_cast<const void*>(hDestWindowOverride),
-         static_cast<const void*>(pDirtyRegion)},
-        hr);
+    DEMO_RECORD(*this, this, "Present",
+                {Pointee(pSourceRect), Pointee(pDestRect),
+                 static_cast<const void*>(hDestWindowOverride),
+                 static_cast<const void*>(pDirtyRegion)},
+                hr);
     return hr;
 }
 
@@ -316,29 +325,32 @@ HRESULT RecordingDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWO
                                        IDirect3DTexture8** ppTexture) {
     const HRESULT hr =
         BaseDevice::CreateTexture(Width, Height, Levels, Usage, Format, Pool, ppTexture);
-    Log(this, "CreateTexture",
-        {Width, Height, Levels, Usage, Format, Pool, OutObject(hr, ppTexture)}, hr);
+    DEMO_RECORD(*this, this, "CreateTexture",
+                {Width, Height, Levels, Usage, Format, Pool, OutObject(hr, ppTexture)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                                             IDirect3DVertexBuffer8** ppVertexBuffer) {
     const HRESULT hr = BaseDevice::CreateVertexBuffer(Length, Usage, FVF, Pool, ppVertexBuffer);
-    Log(this, "CreateVertexBuffer", {Length, Usage, FVF, Pool, OutObject(hr, ppVertexBuffer)}, hr);
+    DEMO_RECORD(*this, this, "CreateVertexBuffer",
+                {Length, Usage, FVF, Pool, OutObject(hr, ppVertexBuffer)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                            IDirect3DIndexBuffer8** ppIndexBuffer) {
     const HRESULT hr = BaseDevice::CreateIndexBuffer(Length, Usage, Format, Pool, ppIndexBuffer);
-    Log(this, "CreateIndexBuffer", {Length, Usage, Format, Pool, OutObject(hr, ppIndexBuffer)}, hr);
+    DEMO_RECORD(*this, this, "CreateIndexBuffer",
+                {Length, Usage, Format, Pool, OutObject(hr, ppIndexBuffer)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::CreateImageSurface(UINT Width, UINT Height, D3DFORMAT Format,
                                             IDirect3DSurface8** ppSurface) {
     const HRESULT hr = BaseDevice::CreateImageSurface(Width, Height, Format, ppSurface);
-    Log(this, "CreateImageSurface", {Width, Height, Format, OutObject(hr, ppSurface)}, hr);
+    DEMO_RECORD(*this, this, "CreateImageSurface",
+                {Width, Height, Format, OutObject(hr, ppSurface)}, hr);
     return hr;
 }
 
@@ -347,17 +359,18 @@ HRESULT RecordingDevice::CopyRects(IDirect3DSurface8* pSourceSurface, const RECT
                                    const POINT* pDestPointsArray) {
     const HRESULT hr = BaseDevice::CopyRects(pSourceSurface, pSourceRectsArray, cRects,
                                              pDestinationSurface, pDestPointsArray);
-    Log(this, "CopyRects",
-        {static_cast<const void*>(pSourceSurface), Array(pSourceRectsArray, cRects), cRects,
-         static_cast<const void*>(pDestinationSurface), Array(pDestPointsArray, cRects)},
-        hr);
+    DEMO_RECORD(*this, this, "CopyRects",
+                {static_cast<const void*>(pSourceSurface), Array(pSourceRectsArray, cRects), cRects,
+                 static_cast<const void*>(pDestinationSurface), Array(pDestPointsArray, cRects)},
+                hr);
     return hr;
 }
 
 HRESULT RecordingDevice::UpdateTexture(IDirect3DBaseTexture8* pSourceTexture,
                                        IDirect3DBaseTexture8* pDestinationTexture) {
     const HRESULT hr = BaseDevice::UpdateTexture(pSourceTexture, pDestinationTexture);
-    Log(this, "UpdateTexture",
+    DEMO_RECORD(
+        *this, this, "UpdateTexture",
         {static_cast<const void*>(pSourceTexture), static_cast<const void*>(pDestinationTexture)},
         hr);
     return hr;
@@ -365,173 +378,173 @@ HRESULT RecordingDevice::UpdateTexture(IDirect3DBaseTexture8* pSourceTexture,
 
 HRESULT RecordingDevice::GetFrontBuffer(IDirect3DSurface8* pDestSurface) {
     const HRESULT hr = BaseDevice::GetFrontBuffer(pDestSurface);
-    Log(this, "GetFrontBuffer", {static_cast<const void*>(pDestSurface)}, hr);
+    DEMO_RECORD(*this, this, "GetFrontBuffer", {static_cast<const void*>(pDestSurface)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::BeginScene() {
     const HRESULT hr = BaseDevice::BeginScene();
-    Log(this, "BeginScene", {}, hr);
+    DEMO_RECORD(*this, this, "BeginScene", {}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::EndScene() {
     const HRESULT hr = BaseDevice::EndScene();
-    Log(this, "EndScene", {}, hr);
+    DEMO_RECORD(*this, this, "EndScene", {}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color,
                                float Z, DWORD Stencil) {
     const HRESULT hr = BaseDevice::Clear(Count, pRects, Flags, Color, Z, Stencil);
-    Log(this, "Clear", {Count, Array(pRects, Count), Flags, Color, Z, Stencil}, hr);
+    DEMO_RECORD(*this, this, "Clear", {Count, Array(pRects, Count), Flags, Color, Z, Stencil}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) {
     const HRESULT hr = BaseDevice::SetTransform(State, pMatrix);
-    Log(this, "SetTransform", {State, Pointee(pMatrix)}, hr);
+    DEMO_RECORD(*this, this, "SetTransform", {State, Pointee(pMatrix)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) {
     const HRESULT hr = BaseDevice::GetTransform(State, pMatrix);
-    Log(this, "GetTransform", {State, Out(hr, pMatrix)}, hr);
+    DEMO_RECORD(*this, this, "GetTransform", {State, Out(hr, pMatrix)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::MultiplyTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) {
     const HRESULT hr = BaseDevice::MultiplyTransform(State, pMatrix);
-    Log(this, "MultiplyTransform", {State, Pointee(pMatrix)}, hr);
+    DEMO_RECORD(*this, this, "MultiplyTransform", {State, Pointee(pMatrix)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::SetViewport(const D3DVIEWPORT8* pViewport) {
     const HRESULT hr = BaseDevice::SetViewport(pViewport);
-    Log(this, "SetViewport", {Pointee(pViewport)}, hr);
+    DEMO_RECORD(*this, this, "SetViewport", {Pointee(pViewport)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::GetViewport(D3DVIEWPORT8* pViewport) {
     const HRESULT hr = BaseDevice::GetViewport(pViewport);
-    Log(this, "GetViewport", {Out(hr, pViewport)}, hr);
+    DEMO_RECORD(*this, this, "GetViewport", {Out(hr, pViewport)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::SetMaterial(const D3DMATERIAL8* pMaterial) {
     const HRESULT hr = BaseDevice::SetMaterial(pMaterial);
-    Log(this, "SetMaterial", {Pointee(pMaterial)}, hr);
+    DEMO_RECORD(*this, this, "SetMaterial", {Pointee(pMaterial)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::GetMaterial(D3DMATERIAL8* pMaterial) {
     const HRESULT hr = BaseDevice::GetMaterial(pMaterial);
-    Log(this, "GetMaterial", {Out(hr, pMaterial)}, hr);
+    DEMO_RECORD(*this, this, "GetMaterial", {Out(hr, pMaterial)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::SetLight(DWORD Index, const D3DLIGHT8* pLight) {
     const HRESULT hr = BaseDevice::SetLight(Index, pLight);
-    Log(this, "SetLight", {Index, Pointee(pLight)}, hr);
+    DEMO_RECORD(*this, this, "SetLight", {Index, Pointee(pLight)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::GetLight(DWORD Index, D3DLIGHT8* pLight) {
     const HRESULT hr = BaseDevice::GetLight(Index, pLight);
-    Log(this, "GetLight", {Index, Out(hr, pLight)}, hr);
+    DEMO_RECORD(*this, this, "GetLight", {Index, Out(hr, pLight)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::LightEnable(DWORD Index, BOOL Enable) {
     const HRESULT hr = BaseDevice::LightEnable(Index, Enable);
-    Log(this, "LightEnable", {Index, Enable}, hr);
+    DEMO_RECORD(*this, this, "LightEnable", {Index, Enable}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::GetLightEnable(DWORD Index, BOOL* pEnable) {
     const HRESULT hr = BaseDevice::GetLightEnable(Index, pEnable);
-    Log(this, "GetLightEnable", {Index, Out(hr, pEnable)}, hr);
+    DEMO_RECORD(*this, this, "GetLightEnable", {Index, Out(hr, pEnable)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
     const HRESULT hr = BaseDevice::SetRenderState(State, Value);
-    Log(this, "SetRenderState", {State, Value}, hr);
+    DEMO_RECORD(*this, this, "SetRenderState", {State, Value}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) {
     const HRESULT hr = BaseDevice::GetRenderState(State, pValue);
-    Log(this, "GetRenderState", {State, Out(hr, pValue)}, hr);
+    DEMO_RECORD(*this, this, "GetRenderState", {State, Out(hr, pValue)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::BeginStateBlock() {
     const HRESULT hr = BaseDevice::BeginStateBlock();
-    Log(this, "BeginStateBlock", {}, hr);
+    DEMO_RECORD(*this, this, "BeginStateBlock", {}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::EndStateBlock(DWORD* pToken) {
     const HRESULT hr = BaseDevice::EndStateBlock(pToken);
-    Log(this, "EndStateBlock", {Out(hr, pToken)}, hr);
+    DEMO_RECORD(*this, this, "EndStateBlock", {Out(hr, pToken)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::ApplyStateBlock(DWORD Token) {
     const HRESULT hr = BaseDevice::ApplyStateBlock(Token);
-    Log(this, "ApplyStateBlock", {Token}, hr);
+    DEMO_RECORD(*this, this, "ApplyStateBlock", {Token}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::CaptureStateBlock(DWORD Token) {
     const HRESULT hr = BaseDevice::CaptureStateBlock(Token);
-    Log(this, "CaptureStateBlock", {Token}, hr);
+    DEMO_RECORD(*this, this, "CaptureStateBlock", {Token}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::DeleteStateBlock(DWORD Token) {
     const HRESULT hr = BaseDevice::DeleteStateBlock(Token);
-    Log(this, "DeleteStateBlock", {Token}, hr);
+    DEMO_RECORD(*this, this, "DeleteStateBlock", {Token}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::GetTexture(DWORD Stage, IDirect3DBaseTexture8** ppTexture) {
     const HRESULT hr = BaseDevice::GetTexture(Stage, ppTexture);
-    Log(this, "GetTexture", {Stage, OutObject(hr, ppTexture)}, hr);
+    DEMO_RECORD(*this, this, "GetTexture", {Stage, OutObject(hr, ppTexture)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture8* pTexture) {
     const HRESULT hr = BaseDevice::SetTexture(Stage, pTexture);
-    Log(this, "SetTexture", {Stage, static_cast<const void*>(pTexture)}, hr);
+    DEMO_RECORD(*this, this, "SetTexture", {Stage, static_cast<const void*>(pTexture)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type,
                                               DWORD* pValue) {
     const HRESULT hr = BaseDevice::GetTextureStageState(Stage, Type, pValue);
-    Log(this, "GetTextureStageState", {Stage, Type, Out(hr, pValue)}, hr);
+    DEMO_RECORD(*this, this, "GetTextureStageState", {Stage, Type, Out(hr, pValue)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type,
                                               DWORD Value) {
     const HRESULT hr = BaseDevice::SetTextureStageState(Stage, Type, Value);
-    Log(this, "SetTextureStageState", {Stage, Type, Value}, hr);
+    DEMO_RECORD(*this, this, "SetTextureStageState", {Stage, Type, Value}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::ValidateDevice(DWORD* pNumPasses) {
     const HRESULT hr = BaseDevice::ValidateDevice(pNumPasses);
-    Log(this, "ValidateDevice", {Out(hr, pNumPasses)}, hr);
+    DEMO_RECORD(*this, this, "ValidateDevice", {Out(hr, pNumPasses)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
                                        UINT PrimitiveCount) {
     const HRESULT hr = BaseDevice::DrawPrimitive(PrimitiveType, StartVertex, PrimitiveCount);
-    Log(this, "DrawPrimitive", {PrimitiveType, StartVertex, PrimitiveCount}, hr);
+    DEMO_RECORD(*this, this, "DrawPrimitive", {PrimitiveType, StartVertex, PrimitiveCount}, hr);
     return hr;
 }
 
@@ -540,8 +553,8 @@ HRESULT RecordingDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UI
                                               UINT PrimitiveCount) {
     const HRESULT hr = BaseDevice::DrawIndexedPrimitive(PrimitiveType, MinIndex, NumVertices,
                                                         StartIndex, PrimitiveCount);
-    Log(this, "DrawIndexedPrimitive",
-        {PrimitiveType, MinIndex, NumVertices, StartIndex, PrimitiveCount}, hr);
+    DEMO_RECORD(*this, this, "DrawIndexedPrimitive",
+                {PrimitiveType, MinIndex, NumVertices, StartIndex, PrimitiveCount}, hr);
     return hr;
 }
 
@@ -556,8 +569,8 @@ HRESULT RecordingDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Pr
                               std::size_t{VertexCountOfPrimitives(PrimitiveType, PrimitiveCount)} *
                                   VertexStreamZeroStride)
                       : RecordedArg(pVertexStreamZeroData);
-    Log(this, "DrawPrimitiveUP", {PrimitiveType, PrimitiveCount, vertices, VertexStreamZeroStride},
-        hr);
+    DEMO_RECORD(*this, this, "DrawPrimitiveUP",
+                {PrimitiveType, PrimitiveCount, vertices, VertexStreamZeroStride}, hr);
     return hr;
 }
 
@@ -578,10 +591,10 @@ HRESULT RecordingDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, 
         vertices = Bytes(pVertexStreamZeroData,
                          (std::size_t{MinVertexIndex} + NumVertexIndices) * VertexStreamZeroStride);
     }
-    Log(this, "DrawIndexedPrimitiveUP",
-        {PrimitiveType, MinVertexIndex, NumVertexIndices, PrimitiveCount, indices, IndexDataFormat,
-         vertices, VertexStreamZeroStride},
-        hr);
+    DEMO_RECORD(*this, this, "DrawIndexedPrimitiveUP",
+                {PrimitiveType, MinVertexIndex, NumVertexIndices, PrimitiveCount, indices,
+                 IndexDataFormat, vertices, VertexStreamZeroStride},
+                hr);
     return hr;
 }
 
@@ -600,51 +613,55 @@ HRESULT RecordingDevice::CreateVertexShader(const DWORD* pDeclaration, const DWO
         }
         tokens = RecordedArg(std::move(copy));
     }
-    Log(this, "CreateVertexShader",
-        {tokens, static_cast<const void*>(pFunction), Out(hr, pHandle), Usage}, hr);
+    DEMO_RECORD(*this, this, "CreateVertexShader",
+                {tokens, static_cast<const void*>(pFunction), Out(hr, pHandle), Usage}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::SetVertexShader(DWORD Handle) {
     const HRESULT hr = BaseDevice::SetVertexShader(Handle);
-    Log(this, "SetVertexShader", {Handle}, hr);
+    DEMO_RECORD(*this, this, "SetVertexShader", {Handle}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::GetVertexShader(DWORD* pHandle) {
     const HRESULT hr = BaseDevice::GetVertexShader(pHandle);
-    Log(this, "GetVertexShader", {Out(hr, pHandle)}, hr);
+    DEMO_RECORD(*this, this, "GetVertexShader", {Out(hr, pHandle)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::DeleteVertexShader(DWORD Handle) {
     const HRESULT hr = BaseDevice::DeleteVertexShader(Handle);
-    Log(this, "DeleteVertexShader", {Handle}, hr);
+    DEMO_RECORD(*this, this, "DeleteVertexShader", {Handle}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer8* pStreamData,
                                          UINT Stride) {
     const HRESULT hr = BaseDevice::SetStreamSource(StreamNumber, pStreamData, Stride);
-    Log(this, "SetStreamSource", {StreamNumber, static_cast<const void*>(pStreamData), Stride}, hr);
+    DEMO_RECORD(*this, this, "SetStreamSource",
+                {StreamNumber, static_cast<const void*>(pStreamData), Stride}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::GetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer8** ppStreamData,
                                          UINT* pStride) {
     const HRESULT hr = BaseDevice::GetStreamSource(StreamNumber, ppStreamData, pStride);
-    Log(this, "GetStreamSource", {StreamNumber, OutObject(hr, ppStreamData), Out(hr, pStride)}, hr);
+    DEMO_RECORD(*this, this, "GetStreamSource",
+                {StreamNumber, OutObject(hr, ppStreamData), Out(hr, pStride)}, hr);
     return hr;
 }
 
 HRESULT RecordingDevice::SetIndices(IDirect3DIndexBuffer8* pIndexData, UINT BaseVertexIndex) {
     const HRESULT hr = BaseDevice::SetIndices(pIndexData, BaseVertexIndex);
-    Log(this, "SetIndices", {static_cast<const void*>(pIndexData), BaseVertexIndex}, hr);
+    DEMO_RECORD(*this, this, "SetIndices", {static_cast<const void*>(pIndexData), BaseVertexIndex},
+                hr);
     return hr;
 }
 
 HRESULT RecordingDevice::GetIndices(IDirect3DIndexBuffer8** ppIndexData, UINT* pBaseVertexIndex) {
     const HRESULT hr = BaseDevice::GetIndices(ppIndexData, pBaseVertexIndex);
-    Log(this, "GetIndices", {OutObject(hr, ppIndexData), Out(hr, pBaseVertexIndex)}, hr);
+    DEMO_RECORD(*this, this, "GetIndices", {OutObject(hr, ppIndexData), Out(hr, pBaseVertexIndex)},
+                hr);
     return hr;
 }

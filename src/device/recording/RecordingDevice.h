@@ -19,6 +19,10 @@ public:
     // The calls with the given method name, in order.
     std::vector<RecordedCall> CallsNamed(const std::string& method) const;
     void ClearCalls() { calls_.clear(); }
+    // While recording is paused calls are carried out but not logged (and nothing is allocated
+    // to log them): for measurements such as counting a frame's heap allocations.
+    void SetRecording(bool on) { recording_ = on; }
+    bool IsRecording() const { return recording_; }
     // Number of successful Present calls.
     UINT PresentCount() const { return presentCount_; }
 
@@ -118,6 +122,7 @@ protected:
 
 private:
     std::vector<RecordedCall> calls_;
+    bool recording_ = true;
     UINT presentCount_ = 0;
 };
 
