@@ -1,5 +1,6 @@
-// The tests' own SHA-256 and corpus listing.
+// The tests' own SHA-256, corpus listing and JSON reader.
 #include "support/Corpus.h"
+#include "support/Json.h"
 #include "support/Sha256.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +41,73 @@ TEST(CorpusTest, ListingIsReadWithHashesAndAlternatives) {
         sawAlternative = sawAlternative || entry.hashes.size() > 1;
     }
     EXPECT_TRUE(sawAlternative);
+}
+
+TEST(JsonTest, ObjectsKeepMemberOrderAndValuesKeepTheirTypes) {
+    const JsonValue doc =
+        ParseJson(" {\"b\": 1, \"a\": [true, false, null, \"x\"], \"c\": {\"d\": -2.5e1}}\n");
+    EXPECT_EQ(doc.Keys(), (std::vector<std::string>{"b", "a", "c"}));
+    EXPECT_EQ(doc["b"].AsNumber(), 1.0);
+    ASSERT_EQ(doc["a"].Size(), 4u);
+    EXPECT_TRUE(doc["a"][0].AsBool());
+    EXPECT_FALSE(doc["a"][1].AsBool());
+    EXPECT_TRUE(doc["a"][2].IsNull());
+    EXPECT_EQ(doc["a"][3].AsString(), "x");
+    EXPECT_EQ(doc["c"]["d"].AsNumber(), -25.0);
+    EXPECT_EQ(doc.Find("missing"), nullptr);
+    EXPECT_THROW(doc["missing"], std::out_of_range);
+    EXPECT_THROW(doc["b"].AsString(), std::logic_error);
+}
+
+TEST(JsonTest, StringEscapesDecodeToUtf8) {
+    struct Case {
+        const char* json;
+        std::string expected;
+    } cases[] = {
+        {R"("\"\\\/\b\f\n\r\t")", "\"\\/\b\f\n\r\t"},
+        {R"("\u0041\u00e9")", "A\xC3\xA9"},
+        {R"("\u20AC")", "\xE2\x82\xAC"},
+        {R"("\ud83d\ude00")", "\xF0\x9F\x98\x80"},
+        {"\"\xC3\xA9\"", "\xC3\xA9"}, // UTF-8 as is
+        {R"("a\u0000b")", std::string("a\0b", 3)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseJson(c.json).AsString(), c.expected) << c.json;
+    }
+}
+
+TEST(JsonTest, InvalidDocumentsAreRejectedWithTheirPosition) {
+    struct Case {
+        std::string json;
+        std::size_t position;
+    } cases[] = {
+        {"", 0},
+        {"[1,]", 3},      // trailing comma
+        {"{\"a\" 1}", 5}, // missing colon
+        {"01", 1},        // leading zero
+        {"+1", 0},
+        {"1.", 2}, // no fraction digits
+        {"-", 1},
+        {"tru", 0},
+        {"[1] x", 4},             // content after the value
+        {"\"a\x01\"", 2},         // raw control character
+        {"\"\xC3\"", 1},          // truncated UTF-8 sequence
+        {"\"\xC0\xAF\"", 1},      // overlong UTF-8
+        {"\"\\ud800\"", 1},       // lone high surrogate
+        {"\"\\x\"", 1},           // unknown escape
+        {"{\"a\":1,\"a\":2}", 7}, // duplicate member
+        {"1e999", 0},             // beyond a double
+        {"\"abc", 4},             // unterminated
+        {std::string(600, '['), 512},
+    };
+    for (const Case& c : cases) {
+        try {
+            ParseJson(c.json);
+            ADD_FAILURE() << "accepted: " << c.json;
+        } catch (const JsonParseError& error) {
+            EXPECT_EQ(error.Position(), c.position) << c.json << ": " << error.what();
+        }
+    }
 }
 
 } // namespace
