@@ -126,16 +126,7 @@ public:
 void BM_LoadScene(benchmark::State& state) {
     static const SceneFile file;
     DevicePtr<IDirect3D8> direct3D(CreateRecordingDirect3D8(DeviceOptions{}));
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferWidth = 800;
-    parameters.BackBufferHeight = 600;
-    parameters.BackBufferFormat = D3DFMT_A8R8G8B8;
-    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    parameters.EnableAutoDepthStencil = TRUE;
-    parameters.AutoDepthStencilFormat = D3DFMT_D16;
-    DevicePtr<IDirect3DDevice8> device;
-    direct3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                           &parameters, device.ReleaseAndGetAddressOf());
+    DevicePtr<IDirect3DDevice8> device(CreateDemoRecordingDevice(direct3D.Get()));
     RecordingDevice* recorder = AsRecordingDevice(device.Get());
     TextureManager::Instance().SetDataDirectory("data");
     TextureManager::Instance().Init(device.Get(), D3DFMT_A8R8G8B8);

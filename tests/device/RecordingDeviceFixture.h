@@ -9,21 +9,6 @@
 #include "device/DevicePtr.h"
 #include "device/recording/RecordingDevice.h"
 
-inline D3DPRESENT_PARAMETERS DemoPresentParameters() {
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 800;
-    pp.BackBufferHeight = 600;
-    pp.BackBufferFormat = D3DFMT_A8R8G8B8;
-    pp.BackBufferCount = 0;
-    pp.MultiSampleType = D3DMULTISAMPLE_NONE;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = FALSE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    pp.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
-    return pp;
-}
-
 class RecordingDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override { MakeDevice(DemoPresentParameters(), DeviceOptions{}); }

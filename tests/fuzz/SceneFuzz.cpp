@@ -12,19 +12,7 @@ namespace {
 // One recording device for the whole run, made as the demo makes its device.
 IDirect3DDevice8* FuzzDevice() {
     static DevicePtr<IDirect3D8> direct3D(CreateRecordingDirect3D8(DeviceOptions{}));
-    static DevicePtr<IDirect3DDevice8> device = [] {
-        DevicePtr<IDirect3DDevice8> made;
-        D3DPRESENT_PARAMETERS parameters{};
-        parameters.BackBufferWidth = 800;
-        parameters.BackBufferHeight = 600;
-        parameters.BackBufferFormat = D3DFMT_A8R8G8B8;
-        parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        parameters.EnableAutoDepthStencil = TRUE;
-        parameters.AutoDepthStencilFormat = D3DFMT_D16;
-        direct3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                               &parameters, made.ReleaseAndGetAddressOf());
-        return made;
-    }();
+    static DevicePtr<IDirect3DDevice8> device(CreateDemoRecordingDevice(direct3D.Get()));
     return device.Get();
 }
 

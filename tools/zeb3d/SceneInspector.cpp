@@ -97,6 +97,21 @@ const char* ClassName(const SceneObject& object) {
     return "SceneObject";
 }
 
+// The spline and easing fields every spline key has.
+template <typename Key>
+void WriteSplineFields(JsonWriter& json, const Key& key) {
+    json.Key("tension");
+    json.Float(key.tension);
+    json.Key("continuity");
+    json.Float(key.continuity);
+    json.Key("bias");
+    json.Float(key.bias);
+    json.Key("easeTo");
+    json.Float(key.easeTo);
+    json.Key("easeFrom");
+    json.Float(key.easeFrom);
+}
+
 void WriteFloatKeys(JsonWriter& json, const FloatTrack* track) {
     if (!track) {
         json.Null();
@@ -109,16 +124,7 @@ void WriteFloatKeys(JsonWriter& json, const FloatTrack* track) {
         json.Float(key.time);
         json.Key("value");
         json.Float(key.value);
-        json.Key("tension");
-        json.Float(key.tension);
-        json.Key("continuity");
-        json.Float(key.continuity);
-        json.Key("bias");
-        json.Float(key.bias);
-        json.Key("easeTo");
-        json.Float(key.easeTo);
-        json.Key("easeFrom");
-        json.Float(key.easeFrom);
+        WriteSplineFields(json, key);
         json.EndObject();
     }
     json.EndArray();
@@ -132,16 +138,7 @@ void WriteVectorKeys(JsonWriter& json, const std::vector<VectorKey>& keys) {
         json.Float(key.time);
         json.Key("value");
         WriteVector(json, key.value);
-        json.Key("tension");
-        json.Float(key.tension);
-        json.Key("continuity");
-        json.Float(key.continuity);
-        json.Key("bias");
-        json.Float(key.bias);
-        json.Key("easeTo");
-        json.Float(key.easeTo);
-        json.Key("easeFrom");
-        json.Float(key.easeFrom);
+        WriteSplineFields(json, key);
         json.EndObject();
     }
     json.EndArray();
@@ -159,16 +156,7 @@ void WriteRotationKeys(JsonWriter& json, const std::vector<RotationKey>& keys) {
         json.Float(key.angle);
         json.Key("turns");
         json.Integer(key.turns);
-        json.Key("tension");
-        json.Float(key.tension);
-        json.Key("continuity");
-        json.Float(key.continuity);
-        json.Key("bias");
-        json.Float(key.bias);
-        json.Key("easeTo");
-        json.Float(key.easeTo);
-        json.Key("easeFrom");
-        json.Float(key.easeFrom);
+        WriteSplineFields(json, key);
         json.EndObject();
     }
     json.EndArray();
@@ -407,17 +395,8 @@ std::optional<std::string> LoadSceneForInspection(const char* path, InspectedSce
     }
 
     inspected.direct3D.Reset(CreateRecordingDirect3D8(DeviceOptions{}));
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferWidth = 800;
-    parameters.BackBufferHeight = 600;
-    parameters.BackBufferFormat = D3DFMT_A8R8G8B8;
-    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    parameters.Windowed = FALSE;
-    parameters.EnableAutoDepthStencil = TRUE;
-    parameters.AutoDepthStencilFormat = D3DFMT_D16;
-    if (!inspected.direct3D || FAILED(inspected.direct3D->CreateDevice(
-                                   0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                   &parameters, inspected.device.ReleaseAndGetAddressOf()))) {
+    inspected.device.Reset(CreateDemoRecordingDevice(inspected.direct3D.Get()));
+    if (!inspected.device) {
         return std::string("zeb3d: cannot create the recording device");
     }
     inspected.recorder = AsRecordingDevice(inspected.device.Get());

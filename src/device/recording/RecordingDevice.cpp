@@ -190,6 +190,34 @@ IDirect3D8* CreateRecordingDirect3D8(const DeviceOptions& options) {
     return new RecordingDirect3D(options);
 }
 
+D3DPRESENT_PARAMETERS DemoPresentParameters() {
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferWidth = 800;
+    pp.BackBufferHeight = 600;
+    pp.BackBufferFormat = D3DFMT_A8R8G8B8;
+    pp.BackBufferCount = 0;
+    pp.MultiSampleType = D3DMULTISAMPLE_NONE;
+    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    pp.Windowed = FALSE;
+    pp.EnableAutoDepthStencil = TRUE;
+    pp.AutoDepthStencilFormat = D3DFMT_D16;
+    pp.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
+    return pp;
+}
+
+IDirect3DDevice8* CreateDemoRecordingDevice(IDirect3D8* direct3D) {
+    if (!direct3D) {
+        return nullptr;
+    }
+    D3DPRESENT_PARAMETERS pp = DemoPresentParameters();
+    IDirect3DDevice8* device = nullptr;
+    if (FAILED(direct3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr,
+                                      D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device))) {
+        return nullptr;
+    }
+    return device;
+}
+
 RecordingDevice* AsRecordingDevice(IDirect3DDevice8* device) {
     return dynamic_cast<RecordingDevice*>(device);
 }

@@ -128,3 +128,12 @@ private:
 
 // The recording device behind an interface pointer, or null for any other device.
 RecordingDevice* AsRecordingDevice(IDirect3DDevice8* device);
+
+// The presentation the demo asks its device for: 800 x 600 A8R8G8B8, full screen, one back
+// buffer, discard, an automatic D16 depth buffer, the default interval. Tools and tests that
+// stand in for the demo make their recording devices with it.
+D3DPRESENT_PARAMETERS DemoPresentParameters();
+
+// A recording device made on direct3D as the demo makes its device (DemoPresentParameters,
+// software vertex processing, no window); null when the creation fails.
+IDirect3DDevice8* CreateDemoRecordingDevice(IDirect3D8* direct3D);
