@@ -5,6 +5,7 @@
 #include "anim/Track.h"
 #include "anim/Vector3.h"
 #include "device/RecordingDeviceFixture.h"
+#include "render/SceneBuilding.h"
 #include "scene/Controller.h"
 #include "scene/Scene.h"
 #include "scene/SceneObject.h"
@@ -23,38 +24,6 @@ namespace {
 
 // f32 nearest to 0.00872664: degrees of a full angle to radians of its half.
 constexpr double kHalfDegree = static_cast<double>(0.00872664f);
-
-Controller* NewNode(Scene& scene) {
-    return scene.AdoptController(std::make_unique<Controller>(&scene));
-}
-
-void AddChild(Controller* parent, Controller* child) {
-    if (!parent->child) {
-        parent->child = child;
-        return;
-    }
-    Controller* last = parent->child;
-    while (last->sibling) {
-        last = last->sibling;
-    }
-    last->sibling = child;
-}
-
-template <typename Object>
-Object* Drive(Scene& scene, Controller* node) {
-    auto* object = static_cast<Object*>(scene.AdoptObject(std::make_unique<Object>(&scene)));
-    node->object = object;
-    return object;
-}
-
-std::unique_ptr<PositionTrack> At(const Vector3& position) {
-    auto track = std::make_unique<PositionTrack>();
-    VectorKey key;
-    key.value = position;
-    track->keys.push_back(key);
-    track->PrepareKeys();
-    return track;
-}
 
 // A float track through the given (time, value) keys with default tension, continuity and bias.
 // With two keys both tangents are the difference of the values, so the curve is the straight
@@ -85,14 +54,6 @@ Matrix ExpectedProjection(double fovDegrees, double aspect, double nearPlane, do
     return m;
 }
 
-Matrix Translation(float x, float y, float z) {
-    Matrix m = MatrixIdentity();
-    m.m[3][0] = x;
-    m.m[3][1] = y;
-    m.m[3][2] = z;
-    return m;
-}
-
 // Each element within tolerance times the larger of 1 and the expected magnitude.
 void ExpectMatrixNear(const Matrix& actual, const Matrix& expected, float tolerance) {
     for (int i = 0; i < 4; ++i) {
@@ -102,12 +63,6 @@ void ExpectMatrixNear(const Matrix& actual, const Matrix& expected, float tolera
                 << "element (" << i << ", " << j << ")";
         }
     }
-}
-
-void ExpectVectorNear(const Vector3& actual, const Vector3& expected, float tolerance) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
 struct TransformCall {
@@ -163,8 +118,8 @@ protected:
         Controller* targetNode = NewNode(scene);
         AddChild(root, cameraNode);
         AddChild(root, targetNode);
-        cameraNode->positionTrack = At(eye);
-        targetNode->positionTrack = At(target);
+        cameraNode->positionTrack = Constant<PositionTrack>(eye);
+        targetNode->positionTrack = Constant<PositionTrack>(target);
         auto* camera = Drive<TargetCamera>(scene, cameraNode);
         camera->target = Drive<CameraTarget>(scene, targetNode);
         return camera;
@@ -195,13 +150,13 @@ TEST_F(CameraTest, FreeCameraViewUndoesItsNodesTransform) {
         {{0.0f, 0.0f, 0.0f}}, {{0.0f, 0.0f, 1.0f}}, {{0.0f, 1.0f, 0.0f}}, {{2.0f, -3.0f, 5.0f}}};
     Controller* node = NewNode(scene);
     AddChild(root, node);
-    root->positionTrack = At({0.0f, 10.0f, 0.0f});
+    root->positionTrack = Constant<PositionTrack>({0.0f, 10.0f, 0.0f});
     auto euler = std::make_unique<EulerRotationTrack>();
     VectorKey angles;
     angles.value = {0.3f, 0.5f, 0.2f};
     euler->keys.push_back(angles);
     node->rotationTrack = std::move(euler);
-    node->positionTrack = At({1.0f, 2.0f, 3.0f});
+    node->positionTrack = Constant<PositionTrack>({1.0f, 2.0f, 3.0f});
     auto* camera = Drive<FreeCamera>(scene, node);
     scene.activeCamera = camera;
 
@@ -217,7 +172,7 @@ TEST_F(CameraTest, FreeCameraViewUndoesItsNodesTransform) {
 }
 
 TEST_F(CameraTest, FreeCameraApplySetsProjectionThenView) {
-    root->positionTrack = At({0.0f, 0.0f, -20.0f});
+    root->positionTrack = Constant<PositionTrack>({0.0f, 0.0f, -20.0f});
     auto* camera = Drive<FreeCamera>(scene, root);
     camera->fieldOfView = 60.0f;
     scene.activeCamera = camera;
@@ -428,7 +383,7 @@ TEST_F(CameraTest, TargetCameraWithoutUsableTargetLooksAlongZFromItsPosition) {
 TEST_F(CameraTest, OnlyTheActiveCameraReachesTheDevice) {
     Controller* freeNode = NewNode(scene);
     AddChild(root, freeNode);
-    freeNode->positionTrack = At({0.0f, 0.0f, -20.0f});
+    freeNode->positionTrack = Constant<PositionTrack>({0.0f, 0.0f, -20.0f});
     auto* freeCamera = Drive<FreeCamera>(scene, freeNode);
     freeCamera->fieldOfView = 50.0f;
     TargetCamera* targetCamera = AddTargetCamera({5.0f, 0.0f, 0.0f}, {5.0f, 0.0f, 10.0f});

@@ -5,6 +5,7 @@
 #include "anim/MatrixStack.h"
 #include "anim/Track.h"
 #include "anim/Vector3.h"
+#include "render/SceneBuilding.h"
 #include "scene/Scene.h"
 #include "scene/SceneObject.h"
 
@@ -55,43 +56,9 @@ public:
     std::size_t updates = 0;
 };
 
-Controller* NewNode(Scene& scene) {
-    return scene.AdoptController(std::make_unique<Controller>(&scene));
-}
-
-// Appends child at the end of parent's list of children.
-void AddChild(Controller* parent, Controller* child) {
-    if (!parent->child) {
-        parent->child = child;
-        return;
-    }
-    Controller* last = parent->child;
-    while (last->sibling) {
-        last = last->sibling;
-    }
-    last->sibling = child;
-}
-
+// A logging object driven by node, writing into log.
 LoggingObject* Log(Scene& scene, Controller* node, std::vector<Visit>& log) {
-    auto* object = static_cast<LoggingObject*>(
-        scene.AdoptObject(std::make_unique<LoggingObject>(&scene, &log)));
-    node->object = object;
-    return object;
-}
-
-VectorKey Key(float time, const Vector3& value) {
-    VectorKey key;
-    key.time = time;
-    key.value = value;
-    return key;
-}
-
-template <typename TrackType>
-std::unique_ptr<TrackType> Constant(const Vector3& value) {
-    auto track = std::make_unique<TrackType>();
-    track->keys.push_back(Key(0.0f, value));
-    track->PrepareKeys();
-    return track;
+    return Drive<LoggingObject>(scene, node, &log);
 }
 
 // A rotation track holding one absolute orientation: angle radians about axis.
@@ -105,14 +72,6 @@ std::unique_ptr<RotationTrack> ConstantRotation(const Vector3& axis, float angle
     return track;
 }
 
-Matrix Translation(float x, float y, float z) {
-    Matrix m = MatrixIdentity();
-    m.m[3][0] = x;
-    m.m[3][1] = y;
-    m.m[3][2] = z;
-    return m;
-}
-
 void ExpectMatrixNear(const Matrix& actual, const Matrix& expected, float tolerance) {
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
@@ -120,12 +79,6 @@ void ExpectMatrixNear(const Matrix& actual, const Matrix& expected, float tolera
                 << "element (" << i << ", " << j << ")";
         }
     }
-}
-
-void ExpectVectorNear(const Vector3& actual, const Vector3& expected, float tolerance) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
 void ExpectAllZero(const Matrix& m) {

@@ -4,6 +4,7 @@
 #include "anim/Track.h"
 #include "anim/Vector3.h"
 #include "device/RecordingDeviceFixture.h"
+#include "render/SceneBuilding.h"
 #include "scene/Camera.h"
 #include "scene/Controller.h"
 #include "scene/Mesh.h"
@@ -130,44 +131,6 @@ void Escape(void* p) {
     asm volatile("" : : "r"(p) : "memory");
 }
 
-Controller* NewNode(Scene& scene) {
-    return scene.AdoptController(std::make_unique<Controller>(&scene));
-}
-
-void AddChild(Controller* parent, Controller* child) {
-    if (!parent->child) {
-        parent->child = child;
-        return;
-    }
-    Controller* last = parent->child;
-    while (last->sibling) {
-        last = last->sibling;
-    }
-    last->sibling = child;
-}
-
-template <typename Object>
-Object* Drive(Scene& scene, Controller* node) {
-    auto* object = static_cast<Object*>(scene.AdoptObject(std::make_unique<Object>(&scene)));
-    node->object = object;
-    return object;
-}
-
-VectorKey Key(float time, const Vector3& value) {
-    VectorKey key;
-    key.time = time;
-    key.value = value;
-    return key;
-}
-
-template <typename TrackType>
-std::unique_ptr<TrackType> Vectors(std::vector<VectorKey> keys) {
-    auto track = std::make_unique<TrackType>();
-    track->keys = std::move(keys);
-    track->PrepareKeys();
-    return track;
-}
-
 std::unique_ptr<FloatTrack> Floats(std::vector<FloatKey> keys) {
     auto track = std::make_unique<FloatTrack>();
     track->keys = std::move(keys);
@@ -232,8 +195,8 @@ protected:
         meshNode->rotationTrack = Vectors<EulerRotationTrack>(
             {Key(0.0f, {0.0f, 0.0f, 0.0f}), Key(60.0f, {1.0f, 2.0f, 3.0f})});
         auto* mesh = Drive<RigidMesh>(scene, meshNode);
-        auto* morphA = static_cast<Mesh*>(scene.AdoptObject(std::make_unique<Mesh>(&scene)));
-        auto* morphB = static_cast<Mesh*>(scene.AdoptObject(std::make_unique<Mesh>(&scene)));
+        auto* morphA = Adopt<Mesh>(scene);
+        auto* morphB = Adopt<Mesh>(scene);
         mesh->morphTrack = std::make_unique<MorphTrack>();
         mesh->morphTrack->keys = {
             {0.0f, morphA, 0.2f, 0.3f}, {25.0f, morphB, 0.0f, 0.0f}, {50.0f, morphA, 0.5f, 0.5f}};

@@ -4,6 +4,7 @@
 #include "anim/Track.h"
 #include "anim/Vector3.h"
 #include "device/RecordingDeviceFixture.h"
+#include "render/SceneBuilding.h"
 #include "scene/Controller.h"
 #include "scene/Material.h"
 #include "scene/Scene.h"
@@ -16,41 +17,11 @@
 
 namespace {
 
-Controller* NewNode(Scene& scene) {
-    return scene.AdoptController(std::make_unique<Controller>(&scene));
-}
-
-void AddChild(Controller* parent, Controller* child) {
-    if (!parent->child) {
-        parent->child = child;
-        return;
-    }
-    Controller* last = parent->child;
-    while (last->sibling) {
-        last = last->sibling;
-    }
-    last->sibling = child;
-}
-
+// A light driven by node, lighting the device's slot lightIndex.
 Light* DriveLight(Scene& scene, Controller* node, std::uint32_t lightIndex) {
-    auto* light = static_cast<Light*>(scene.AdoptObject(std::make_unique<Light>(&scene)));
+    Light* light = Drive<Light>(scene, node);
     light->lightIndex = lightIndex;
-    node->object = light;
     return light;
-}
-
-VectorKey Key(float time, const Vector3& value) {
-    VectorKey key;
-    key.time = time;
-    key.value = value;
-    return key;
-}
-
-std::unique_ptr<PositionTrack> Path(std::vector<VectorKey> keys) {
-    auto track = std::make_unique<PositionTrack>();
-    track->keys = std::move(keys);
-    track->PrepareKeys();
-    return track;
 }
 
 // Every member of the light the demo's lights set, as listed for them: a grey point light with
@@ -90,8 +61,8 @@ protected:
 TEST_F(LightTest, UpdateSetsAndEnablesTheDemoPointLightAtTheNodesPosition) {
     Controller* node = NewNode(scene);
     AddChild(root, node);
-    root->positionTrack = Path({Key(0.0f, {10.0f, 0.0f, 0.0f})});
-    node->positionTrack = Path({Key(0.0f, {1.0f, 2.0f, 3.0f})});
+    root->positionTrack = Constant<PositionTrack>({10.0f, 0.0f, 0.0f});
+    node->positionTrack = Constant<PositionTrack>({1.0f, 2.0f, 3.0f});
     Light* light = DriveLight(scene, node, 3);
 
     scene.Evaluate(0.0f);
@@ -126,7 +97,8 @@ TEST_F(LightTest, MovingNodeMovesTheLightInTheSameFrame) {
         {10.0f, {100.0f, 0.0f, -50.0f}}, {2.0f, {20.0f, 0.0f, -10.0f}},
         {20.0f, {100.0f, 0.0f, -50.0f}},
     };
-    root->positionTrack = Path({Key(0.0f, {0.0f, 0.0f, 0.0f}), Key(10.0f, {100.0f, 0.0f, -50.0f})});
+    root->positionTrack =
+        Vectors<PositionTrack>({Key(0.0f, {0.0f, 0.0f, 0.0f}), Key(10.0f, {100.0f, 0.0f, -50.0f})});
     Light* light = DriveLight(scene, root, 0);
 
     for (const Case& c : cases) {
@@ -148,8 +120,8 @@ TEST_F(LightTest, TwoLightsEnableTheirOwnSlotsEveryFrame) {
     Controller* second = NewNode(scene);
     AddChild(root, first);
     AddChild(root, second);
-    first->positionTrack = Path({Key(0.0f, {-1.0f, 0.0f, 0.0f})});
-    second->positionTrack = Path({Key(0.0f, {1.0f, 0.0f, 0.0f})});
+    first->positionTrack = Constant<PositionTrack>({-1.0f, 0.0f, 0.0f});
+    second->positionTrack = Constant<PositionTrack>({1.0f, 0.0f, 0.0f});
     DriveLight(scene, first, 0);
     DriveLight(scene, second, 1);
 
@@ -199,7 +171,7 @@ TEST_F(LightTest, RenderWithoutGlowsAskedForIssuesNoDeviceCall) {
 TEST(LightWithoutDeviceTest, UpdateStillTakesThePosition) {
     Scene scene; // never given a device
     Controller* root = NewNode(scene);
-    root->positionTrack = Path({Key(0.0f, {4.0f, 5.0f, 6.0f})});
+    root->positionTrack = Constant<PositionTrack>({4.0f, 5.0f, 6.0f});
     Light* light = DriveLight(scene, root, 0);
     scene.rootController = root;
 

@@ -4,6 +4,7 @@
 #include "anim/Matrix.h"
 #include "anim/Track.h"
 #include "anim/Vector3.h"
+#include "render/SceneBuilding.h"
 #include "scene/Controller.h"
 #include "scene/Scene.h"
 
@@ -14,15 +15,6 @@
 #include <vector>
 
 namespace {
-
-Controller* NewNode(Scene& scene) {
-    return scene.AdoptController(std::make_unique<Controller>(&scene));
-}
-
-template <typename MeshType>
-MeshType* Adopt(Scene& scene) {
-    return static_cast<MeshType*>(scene.AdoptObject(std::make_unique<MeshType>(&scene)));
-}
 
 StepKey<Mesh*> MorphKey(float time, Mesh* target, float easeFrom = 0.0f, float easeTo = 0.0f) {
     StepKey<Mesh*> key;
@@ -40,26 +32,15 @@ StepKey<std::uint32_t> VisibilityKey(float time, std::uint32_t hidden) {
     return key;
 }
 
-VectorKey Key(float time, const Vector3& value) {
-    VectorKey key;
-    key.time = time;
-    key.value = value;
-    return key;
-}
-
 // A scene whose root drives one mesh of the given class, moved and turned by its tracks.
 template <typename MeshType>
 struct OneMeshScene {
     OneMeshScene() {
         root = NewNode(scene);
-        root->positionTrack = std::make_unique<PositionTrack>();
-        root->positionTrack->keys = {Key(0.0f, {0.0f, 0.0f, 0.0f}),
-                                     Key(10.0f, {20.0f, 0.0f, 5.0f})};
-        root->positionTrack->PrepareKeys();
-        root->rotationTrack = std::make_unique<EulerRotationTrack>();
-        auto& euler = static_cast<EulerRotationTrack&>(*root->rotationTrack);
-        euler.keys = {Key(0.0f, {0.0f, 0.0f, 0.0f}), Key(10.0f, {0.0f, 1.0f, 0.0f})};
-        euler.PrepareKeys();
+        root->positionTrack = Vectors<PositionTrack>(
+            {Key(0.0f, {0.0f, 0.0f, 0.0f}), Key(10.0f, {20.0f, 0.0f, 5.0f})});
+        root->rotationTrack = Vectors<EulerRotationTrack>(
+            {Key(0.0f, {0.0f, 0.0f, 0.0f}), Key(10.0f, {0.0f, 1.0f, 0.0f})});
         mesh = Adopt<MeshType>(scene);
         root->object = mesh;
         scene.rootController = root;
