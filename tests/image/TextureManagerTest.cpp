@@ -89,7 +89,7 @@ std::vector<std::uint8_t> Tga32(std::uint32_t width, std::uint32_t height,
                                 const PixelFunction& color) {
     std::vector<std::uint8_t> file = {
         0, 0, 2,       // no identification field, no colour map, uncompressed true colour
-        0, 0, 0, 0, 0, // colour map specification
+        0, 0, 0, 0, 0, // colour map: first entry, length, entry size
         0, 0, 0, 0,    // x and y origin
     };
     PutLittleEndian(file, width, 2);
