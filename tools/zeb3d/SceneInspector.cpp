@@ -162,36 +162,28 @@ void WriteRotationKeys(JsonWriter& json, const std::vector<RotationKey>& keys) {
     json.EndArray();
 }
 
+// {kind, keys} of a track whose keys writeKeys writes.
+template <typename Keys>
+void WriteTrackOf(JsonWriter& json, const char* kind, const Keys& keys,
+                  void (*writeKeys)(JsonWriter&, const Keys&)) {
+    json.BeginObject();
+    json.Key("kind");
+    json.String(kind);
+    json.Key("keys");
+    writeKeys(json, keys);
+    json.EndObject();
+}
+
 // {kind, keys}, or null without a track.
 void WriteTrack(JsonWriter& json, const Track* track) {
     if (const auto* position = dynamic_cast<const PositionTrack*>(track)) {
-        json.BeginObject();
-        json.Key("kind");
-        json.String("position");
-        json.Key("keys");
-        WriteVectorKeys(json, position->keys);
-        json.EndObject();
+        WriteTrackOf(json, "position", position->keys, WriteVectorKeys);
     } else if (const auto* euler = dynamic_cast<const EulerRotationTrack*>(track)) {
-        json.BeginObject();
-        json.Key("kind");
-        json.String("euler");
-        json.Key("keys");
-        WriteVectorKeys(json, euler->keys);
-        json.EndObject();
+        WriteTrackOf(json, "euler", euler->keys, WriteVectorKeys);
     } else if (const auto* rotation = dynamic_cast<const RotationTrack*>(track)) {
-        json.BeginObject();
-        json.Key("kind");
-        json.String("axisAngle");
-        json.Key("keys");
-        WriteRotationKeys(json, rotation->keys);
-        json.EndObject();
+        WriteTrackOf(json, "axisAngle", rotation->keys, WriteRotationKeys);
     } else if (const auto* scale = dynamic_cast<const ScaleTrack*>(track)) {
-        json.BeginObject();
-        json.Key("kind");
-        json.String("scale");
-        json.Key("keys");
-        WriteVectorKeys(json, scale->keys);
-        json.EndObject();
+        WriteTrackOf(json, "scale", scale->keys, WriteVectorKeys);
     } else {
         json.Null();
     }
